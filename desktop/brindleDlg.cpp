@@ -1,0 +1,1 @@
+// The converter dialog's logic. (Being written.)

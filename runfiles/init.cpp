@@ -1,0 +1,4 @@
+// The first stage. (Being written.)
+#include "runfiles/init.h"
+
+void init() {}

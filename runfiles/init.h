@@ -1,0 +1,4 @@
+// The first stage: flat data only; name indexes emptied; label-length defaults.
+#pragma once
+
+void init();

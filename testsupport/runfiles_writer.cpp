@@ -1,0 +1,1 @@
+// Writes run files for tests. (Being written.)

@@ -1,0 +1,4 @@
+// (Being written.)
+#include "writers/commands.h"
+
+void write_statra_commands(const char *, const char *) {}
