@@ -106,7 +106,9 @@ void codes_from_labels(StatVar *var) {
   if (var->kind == kind_multiple) {
     int32_t number;
     if (count == 2 && label_number(var->value_labels[1], &number, nullptr)) {
-      var->codes[0] = 0;
+      // An element text numbered 0 would code both answers 0; "not chosen" then
+      // keeps -1, as the dichotomy of element 0 does.
+      var->codes[0] = number == 0 ? -1 : 0;
       var->codes[1] = number;
     }
     return;
