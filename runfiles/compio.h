@@ -24,6 +24,10 @@ int compressed_read(CompressedFile *file, void *buffer, int count);
 int compressed_write(CompressedFile *file, const void *data, int count);
 int compressed_close(CompressedFile *file);
 const char *compressed_error_text();
+// The error that stopped this file: compressed_damaged when its code stream could not be
+// decoded (reads then return as at the end of the data), compressed_write_error after a
+// failed write; 0 otherwise. Unlike compressed_last_error it belongs to the one file.
+int compressed_file_error(CompressedFile *file);
 long compressed_tell(CompressedFile *file);
 long compressed_bytes_in(CompressedFile *file);
 long compressed_bytes_out(CompressedFile *file);
