@@ -38,3 +38,16 @@ struct DescEntry {
 
 void cr_data(const char *data_file, const DataWriter *writer, int measuring);
 DescEntry *build_description_list(int with_widths);
+
+// The statistics of the numeric variables, in the order of their values in a record
+// (incs, then weights); made by build_description_list, filled by the measuring pass.
+extern NumericStats *numeric_stats;
+extern int32_t numeric_stats_count;
+// The first head of the description list last built.
+extern DescEntry *description_list;
+
+// Writes the values of every axis variable of one case; bit_words is the number of
+// words in the bit block (elements beyond it count as not chosen).
+void write_axis_codes(FILE *stream, const uint16_t *bits, int32_t bit_words, const DataWriter *writer);
+// The number of columns of a head's field in the fixed-column data.
+long long field_length(const DescEntry *head);

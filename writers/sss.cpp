@@ -1,4 +1,128 @@
-// (Being written.)
+// Classic Triple-S description: survey.sss, in the keyword form, with the same
+// variables, grouping and columns as the XML description.
 #include "writers/sss.h"
 
-void write_sss_description(const char *, const char *) {}
+#include <cstdio>
+
+#include "engine/main.h"
+#include "engine/misc.h"
+#include "model/statvars.h"
+#include "model/znostats.h"
+#include "runfiles/title.h"
+#include "writers/data.h"
+#include "writers/describe.h"
+
+namespace {
+
+int variable_counter = 0;
+
+void write_range(FILE *out, const NumericStats *stats) {
+  if (stats->kind == 2) {
+    char low[64];
+    char high[64];
+    format_truncated(low, sizeof low, stats->min);
+    format_truncated(high, sizeof high, stats->max);
+    if (truncated(stats->min) == truncated(stats->max))
+      std::fputs(high, out);
+    else
+      std::fprintf(out, "%s to %s", low, high);
+  } else if (stats->min == stats->max) {
+    std::fprintf(out, "%.*f \"the only valid value\"", stats->decimals, static_cast<double>(stats->max));
+  } else {
+    std::fprintf(out, "%.*f to %.*f", stats->decimals, static_cast<double>(stats->min), stats->decimals,
+                 static_cast<double>(stats->max));
+  }
+}
+
+// The variable section of an entry; member is 0 for a head that is not a group, else
+// the member's number in its group (1 for the head).
+void write_variable(FILE *out, const DescEntry *entry, int member, long long start, long long finish) {
+  const StatVar *var = entry->var;
+  if (member <= 1) {
+    variable_counter++;
+    std::fprintf(out, "\t\t\tVariable %d\n\t\t\tName \"%s\"\n", variable_counter, description_name_text(var));
+    std::fprintf(out, "\t\t\tLabel \"%s\"\n", sss_quote(description_label_text(var)).c_str());
+    std::fprintf(out, "\t\t\tType %s\n", member == 1 ? "multiple" : var->kind == kind_numeric ? "quantity" : "single");
+    std::fprintf(out, "\t\t\tPosition %lld", start);
+    if (finish != start) std::fprintf(out, " to %lld", finish);
+    std::fputc('\n', out);
+  }
+  if (member != 0) {
+    if (member == 1) std::fputs("\t\t\t\tValues\n", out);
+    std::fprintf(out, "\t\t\t\t\t%d \"%s\"\n", member, sss_quote(description_member_label(var)).c_str());
+    return;
+  }
+  if (var->kind == kind_numeric) {
+    std::fputs("\t\t\t\tValues\n\t\t\t\t\t", out);
+    if (entry->stats) write_range(out, entry->stats);
+    std::fputs("\n\t\t\t\tEnd Values\n", out);
+    return;
+  }
+  const ValueLabelSet &values = var->output->values;
+  if (var->kind != kind_multiple && values.count > 0) {
+    std::fputs("\t\t\t\tValues\n", out);
+    for (int32_t i = 0; i < values.count; i++) {
+      const char *label = values.labels ? values.labels[i] : nullptr;
+      if (!label || !label[0]) continue;
+      std::fprintf(out, "\t\t\t\t\t%d \"%s\"\n", static_cast<int>(values.codes[i]), sss_quote(label).c_str());
+    }
+    std::fputs("\t\t\t\tEnd Values\n", out);
+  }
+}
+
+} // namespace
+
+std::string sss_quote(const char *text) {
+  std::string result;
+  for (const char *p = text; *p; p++) {
+    if (*p == '"')
+      result += "{\"}";
+    else
+      result += *p;
+  }
+  return result;
+}
+
+void write_sss_description(const char *description_file, const char *data_file) {
+  FILE *out = open_run_file(description_file, "wt");
+  std::fclose(open_run_file(data_file, "wt"));
+
+  struct tm now;
+  description_time(&now);
+  std::fprintf(out,
+               "SSS\n\tVersion 1.1\n\tDate \"%02d %3.3s %4d\"\n\tTime \"%02d:%02d\"\n\tOrigin \"%s, created by "
+               "%s\"\n\tSURVEY\n\t\tTITLE \"",
+               now.tm_mday, month_letters(now.tm_mon), now.tm_year + 1900, now.tm_hour, now.tm_min, "WINDOWS",
+               program_name ? program_name : "");
+  if (run_titles.count <= 0) {
+    std::fputs("unknown", out);
+  } else {
+    for (int i = 0; i < run_titles.count && i < max_titles; i++)
+      if (run_titles.lines[i]) std::fprintf(out, "%s ", sss_quote(run_titles.lines[i]).c_str());
+  }
+  std::fputs("\"\n\t\tRecord A\n", out);
+  std::fflush(out);
+
+  DescEntry *list = build_description_list(1);
+  cr_data(data_file, &data_writers[writer_measuring], 1);
+
+  variable_counter = 0;
+  long long position = 1;
+  for (const DescEntry *head = list; head; head = head->next) {
+    long long length = field_length(head);
+    long long start = position;
+    long long finish = position + length - 1;
+    position += length;
+    std::fputc('\n', out);
+    if (head->member_count > 1) {
+      int member = 1;
+      for (const DescEntry *m = head; m; m = m->next_member) write_variable(out, m, member++, start, finish);
+      std::fputs("\t\t\t\tEnd Values\n\t\t\tEnd Variable\n", out);
+    } else {
+      write_variable(out, head, 0, start, finish);
+      std::fputs("\t\t\tEnd Variable\n", out);
+    }
+  }
+  std::fputs("\t\tEnd Record\n\tEnd Survey\nEnd SSS\n", out);
+  std::fclose(out);
+}

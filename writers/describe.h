@@ -1,0 +1,29 @@
+// What the description writers share: the texts of a described variable, the date of
+// the heading and the printing of truncated numbers.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+
+struct StatVar;
+
+// The label text: the output label when it is not empty, else the output name without
+// a leading at sign.
+const char *description_label_text(const StatVar *var);
+// The name text: the axis name for a variable of an axis, else the label text.
+const char *description_name_text(const StatVar *var);
+// The member label of a group member: the last non-empty label of its value labels.
+const char *description_member_label(const StatVar *var);
+
+// The local date and time for a heading. When SOURCE_DATE_EPOCH holds a number of
+// seconds since 1970, that moment (in UTC) is used instead, so that outputs can be
+// reproduced.
+void description_time(struct tm *when);
+// The three letters of a month (0 to 11) from "JanFebMarAprMayJunJulAugSepOctNovDec".
+const char *month_letters(int month);
+
+// Writes a finite value truncated toward zero as a whole number with all its digits
+// (a truncated -0.0 gives 0).
+void format_truncated(char *out, size_t size, double value);
+// The value truncated toward zero, for comparing two truncated values.
+double truncated(double value);
