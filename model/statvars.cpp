@@ -151,6 +151,8 @@ NameEntry *output_name(const char *model_name) {
     bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '@';
     name[length++] = keep ? static_cast<char>(c) : '@';
   }
+  // A variable needs a name in every format: an empty one (a damaged run file) is "@".
+  if (length == 0) name[length++] = '@';
   name[length] = '\0';
 
   // A renamed name could spell a reserved word (By, Or), so those count as taken too.

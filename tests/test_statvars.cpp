@@ -149,6 +149,10 @@ TEST_F(OutputTest, RenamesNeverSpellAReservedWord) {
   EXPECT_EQ(names_of({"xy", "xy", "xy", "no", "no"}), (std::vector<std::string>{"xy", "Ay", "Cy", "no", "Do"}));
 }
 
+TEST_F(OutputTest, EmptyNameBecomesAnAtSign) {
+  EXPECT_EQ(names_of({"", "", "@"}), (std::vector<std::string>{"@", "@A", "@B"}));
+}
+
 TEST_F(OutputTest, ShortNameGrowsWithTheTwoLetterPrefix) {
   std::vector<std::string> names = names_of(std::vector<std::string>(28, "Q"));
   EXPECT_EQ(names[0], "Q");

@@ -623,3 +623,47 @@ TEST_F(ModelTest, InDataOptionsChangeNamesLabelsAndCodes) {
 }
 
 } // namespace
+
+TEST_F(ModelTest, ManyVariablesGrowTheArray) {
+  RunDirectory run;
+  for (int k = 0; k < 9600; k++) run.inc("v" + std::to_string(k));
+  write_run(run);
+  znostats();
+  ASSERT_EQ(stvar_count, 9600);
+  EXPECT_GE(stvar_capacity, 9600);
+  EXPECT_STREQ(stvars[9599]->name, "v9599");
+  EXPECT_EQ(stvars[9599]->index, 9599);
+  EXPECT_EQ(find_stvar("v9599"), stvars[9599]);
+  EXPECT_EQ(find_stvar("v0"), stvars[0]);
+}
+
+TEST(ModelProgram, ConversionStopsOnIncValueMismatch) {
+  TempDir dir;
+  RunDirectory run;
+  run.axis("q1").title("Gender").element("Male").element("Female");
+  run.inc("age").inc("income");
+  IntermedSizes sizes;
+  sizes.value_bytes = 4;
+  run.intermed_sizes(sizes);
+  run.respondent().choose("q1", 0);
+  run.write(dir.path());
+  ProcessResult result = run_program(built_program("zn2xml"), {}, dir.path());
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(result.err.find("ERROR: 3202\n"), std::string::npos) << result.err;
+  EXPECT_FALSE(file_exists(dir.file("survey.asc")));
+}
+
+TEST(ModelProgram, StatraNamesAvoidReservedWordsAndCaseClashes) {
+  TempDir dir;
+  RunDirectory run;
+  run.axis("and").title("Conjunction").element("Yes").element("No");
+  run.axis("Age").title("Age group").element("Young").element("Old");
+  run.inc("AGE");
+  run.respondent().choose("and", 0).choose("Age", 1).value("AGE", 30);
+  run.write(dir.path());
+  ProcessResult result = run_program(built_program("zn2statra"), {}, dir.path());
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  std::string commands = read_file(dir.file("commands.qsp"));
+  // The inc AGE clashes with the axis Age in the statistics package: it is renamed.
+  EXPECT_NE(commands.find("\n  @and\n  Age\n  BGE\n"), std::string::npos) << commands;
+}
