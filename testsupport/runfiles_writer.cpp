@@ -36,6 +36,18 @@ void poke_i32(std::string &bytes, size_t at, int32_t value) {
   for (size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 
+std::string stream_text(FILE *stream) {
+  std::fflush(stream);
+  long position = std::ftell(stream);
+  std::rewind(stream);
+  std::string text;
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
+  if (position >= 0) std::fseek(stream, position, SEEK_SET);
+  return text;
+}
+
 std::string run_file_header(int type, const HeaderSpec &spec) {
   std::string bytes;
   if (spec.out_of_date) {

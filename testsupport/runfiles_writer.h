@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -50,6 +51,9 @@ struct HeaderSpec {
   bool out_of_date = false;     // write only the word 0x5555 (an out-of-date file)
   std::optional<size_t> length; // write only this many bytes of the header
 };
+
+// Everything written to a stream so far (for debug traces sent to a tmpfile()).
+std::string stream_text(FILE *stream);
 
 // The header bytes for a file of the given type.
 std::string run_file_header(int type, const HeaderSpec &spec = HeaderSpec{});
@@ -174,10 +178,10 @@ struct DescripSpec {
 
 // The sizes of intermed.q's size header, each overridable.
 struct IntermedSizes {
-  std::optional<int32_t> levels;
-  std::optional<int32_t> tag_bytes;
-  std::optional<int32_t> bit_bytes;
-  std::optional<int32_t> value_bytes;
+  std::optional<int32_t> levels{};
+  std::optional<int32_t> tag_bytes{};
+  std::optional<int32_t> bit_bytes{};
+  std::optional<int32_t> value_bytes{};
 };
 
 class RunDirectory {
