@@ -55,7 +55,7 @@ StatVar *new_stvar(int16_t kind, const char *name, Axis *axis, void *source, int
   if (stvar_count == stvar_capacity) grow_stvars();
   auto *var = static_cast<StatVar *>(store_alloc(sizeof(StatVar)));
   var->kind = kind;
-  var->name = store_strdup(name);
+  var->name = store_strdup(name ? name : "");
   var->axis = axis;
   var->source = source;
   var->index = index;
