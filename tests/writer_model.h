@@ -259,4 +259,31 @@ inline FILE *weight_file(const char *name, const std::vector<float> &values) {
   return file;
 }
 
+// A small survey used by the description tests, with its intermed.q and weight file
+// written into the current directory: a single variable (q1), a multiple group of three
+// (q2), a single variable without labels (q3), a multiple-coded axis with one output
+// element (lone), three incs and a weight, and three cases.
+inline void sample_survey(const char *format) {
+  reset(format);
+  add_title("Brand <survey>");
+  add_title("Wave 2");
+  Axis *q1 = add_axis("q1", {"Male", "Female"});
+  add_single(q1, "q1", "Gender\nof respondent\n");
+  Axis *q2 = add_axis("q2", {"A", "B", "Caf\xe9"});
+  add_multiple(q2, "Q&A\tx \"quoted\"");
+  Axis *q3 = add_axis("q3", {"", ""});
+  add_single(q3, "q3", nullptr);
+  Axis *lone = add_axis("lone", {"Only one"});
+  add_multiple(lone, "Only one");
+  add_inc("score", "1st score (raw)");
+  add_inc("real", "real");
+  add_inc("five", "");
+  add_weight(weight_file("wmvals0.q", {1.0f, 1.0f, 1.0f}));
+  build_masks();
+  write_intermed(4, 3,
+                 {{{0x0001, 0x0005, 0x0001, 0x0001}, {1.0f, 2.5f, 5.0f}},
+                  {{0x0002, 0x0000, 0x0000, 0x0000}, {5.0f, 2.5f, 5.0f}},
+                  {{0x0000, 0x0002, 0x0002, 0x0000}, {3.0f, 2.5f, 5.0f}}});
+}
+
 } // namespace writer_model
