@@ -134,3 +134,93 @@ TEST(CommandLine, MissingRunFilesEndTheRun) {
 }
 
 } // namespace
+
+// A small run: one question, one numeric variable, two respondents.
+#include "testsupport/runfiles_writer.h"
+
+namespace {
+
+void write_small_run(const std::string &directory) {
+  RunDirectory run;
+  run.title("Small run");
+  run.axis("q1").title("Gender").element("Male").element("Female");
+  run.inc("age");
+  run.respondent().choose("q1", 0).value("age", 30);
+  run.respondent().choose("q1", 1).value("age", missing_inc_value);
+  run.write(directory);
+}
+
+struct FormatCase {
+  const char *program; // argv[0] as given
+  std::vector<std::string> arguments;
+  const char *title;                        // in "output format %s"
+  const char *description, *data;          // files produced
+  const char *missing_in_data;              // text of the missing age in the data file
+};
+
+TEST(Conversion, ProgramNameAndSwitchesChooseTheFormat) {
+  const FormatCase cases[] = {
+      {"zn2ts.exe", {}, "Triple S", "survey.sss", "survey.asc", nullptr},
+      {"zn2statra.exe", {}, "Statra", "commands.qsp", "data.qsp", " -99.99"},
+      {"convert.exe", {}, "XML", "survey.xml", "survey.asc", nullptr},
+      {"zn2ts.exe", {"-f", "csv"}, "Tab seperated CSV", "survey.txt", "survey.csv", "\t \n"},
+      {"zn2statra.exe", {"-m", "NA"}, "Statra", "commands.qsp", "data.qsp", " NA"},
+      {"ZN2XML.EXE", {}, "XML", "survey.xml", "survey.asc", nullptr},
+  };
+  for (const FormatCase &c : cases) {
+    TempDir dir;
+    write_small_run(dir.path());
+    ProcessResult r = run_program(built_program("zn2xml"), c.arguments, dir.path(), {}, c.program);
+    EXPECT_EQ(r.exit_code, 0) << c.program << r.err;
+    EXPECT_NE(r.err.find(std::string("\noutput format ") + c.title + "\n"), std::string::npos) << c.program;
+    EXPECT_EQ(r.out, std::string("Produced files ") + c.description + " and " + c.data + "\n\n Job completed.\n");
+    EXPECT_TRUE(file_exists(dir.file(c.description))) << c.program;
+    EXPECT_TRUE(file_exists(dir.file(c.data))) << c.program;
+    if (c.missing_in_data) {
+      EXPECT_NE(read_file(dir.file(c.data)).find(c.missing_in_data), std::string::npos) << c.program;
+    }
+  }
+}
+
+// Converts the directory in this process with quiet set, standard output to a file.
+[[noreturn]] void convert_quietly(const std::string &directory, const std::string &out_file) {
+  if (!std::freopen(out_file.c_str(), "w", stdout)) std::exit(9);
+  ScopedChdir here(directory);
+  char name[] = "zn2xml.exe";
+  char *argv[] = {name, nullptr};
+  engine_main(1, argv, 1);
+  std::fflush(stdout);
+  std::exit(0);
+}
+
+TEST(Conversion, QuietSuppressesBannerFormatLineAndCompletion) {
+  TempDir dir;
+  write_small_run(dir.path());
+  std::string out_file = dir.file("stdout.txt");
+  EXPECT_EXIT(convert_quietly(dir.path(), out_file), testing::ExitedWithCode(0), "^$");
+  EXPECT_EQ(read_file(out_file), "Produced files survey.xml and survey.asc\n");
+}
+
+TEST(Conversion, DebugLevelOpensTheDebugFileFirst) {
+  TempDir dir;
+  write_small_run(dir.path());
+  ProcessResult r = run_program(built_program("zn2xml"), {}, dir.path(), {{"ZNSTATRARC", "d=1"}, {"ZNSUFF", "bak"}});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(r.err.find(" ** 'ZNSTATRARC': Debug level set to 1\n"), std::string::npos);
+  EXPECT_TRUE(file_exists(dir.file("debugfile.bak")));
+  EXPECT_FALSE(file_exists(dir.file("debugfile")));
+  EXPECT_NE(read_file(dir.file("debugfile.bak")).find("\n TITLE\n <Small run>\n"), std::string::npos);
+}
+
+TEST(Conversion, OutputGoesUnderZnperm) {
+  TempDir dir;
+  write_small_run(dir.path());
+  std::system(("mkdir " + dir.file("out")).c_str());
+  ProcessResult r = run_program(built_program("zn2csv"), {}, dir.path(), {{"ZNPERM", "out"}});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_TRUE(file_exists(dir.file("out/survey.csv")));
+  EXPECT_TRUE(file_exists(dir.file("out/survey.txt")));
+  EXPECT_EQ(r.out, "Produced files survey.txt and survey.csv\n\n Job completed.\n");
+}
+
+} // namespace
