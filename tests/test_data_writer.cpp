@@ -484,4 +484,59 @@ TEST_F(DataWriterDeathTest, ShortRecordsCountsAndWeightsEndTheRun) {
   std::fclose(w);
 }
 
+// A run of three cases with a weight, for the failure tests of whole conversions.
+RunDirectory three_cases() {
+  RunDirectory run;
+  run.title("Failures");
+  run.axis("gender").title("Gender").element("Male").element("Female");
+  run.axis("brands").title("Brands").element("A").element("B").multi();
+  run.inc("age", "", "Age");
+  run.weight(3);
+  run.respondent().choose("gender", 0).choose("brands", {0, 1}).value("age", 34).weight(3, 1.0f);
+  run.respondent().choose("gender", 1).value("age", 61).weight(3, 2.0f);
+  run.respondent().choose("brands", 1).value("age", 19).weight(3, 3.0f);
+  return run;
+}
+
+TEST(DataEndToEnd, TruncatedCaseRecordsStopTheRunBeforeAnyOutput) {
+  TempDir dir;
+  RunDirectory run = three_cases();
+  size_t size = run.files().at("intermed.q").size();
+  run.truncate("intermed.q", size - 2); // inside the last value block
+  run.write(dir.path());
+  ProcessResult r = run_program(built_program("zn2xml"), {}, dir.path());
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("ERROR: 3201\n"), std::string::npos) << r.err;
+  EXPECT_FALSE(file_exists(dir.file("survey.xml")));
+  EXPECT_FALSE(file_exists(dir.file("survey.asc")));
+}
+
+TEST(DataEndToEnd, ShortWeightFileKeepsWhatWasWritten) {
+  TempDir dir;
+  RunDirectory run = three_cases();
+  size_t size = run.files().at("wmvals3.q").size();
+  run.truncate("wmvals3.q", size - 4); // the third case has no weight
+  run.write(dir.path());
+
+  // Statra: the command file is complete, the data file holds the first two records.
+  ProcessResult r = run_program(built_program("zn2statra"), {}, dir.path());
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("ERROR: 204\n"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+  std::string commands = read_file(dir.file("commands.qsp"));
+  EXPECT_EQ(commands.substr(commands.size() - 29), "MISSING VALUES ALL (-99.99).\n");
+  EXPECT_EQ(read_file(dir.file("data.qsp")).rfind(" 0 1 1 34 1\n 1 -99.99 -99.99 61 2\n", 0), 0u)
+      << read_file(dir.file("data.qsp"));
+
+  // XML: the measuring pass stops after the heading; the data file stays empty.
+  r = run_program(built_program("zn2xml"), {}, dir.path(), {{"SOURCE_DATE_EPOCH", "0"}});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("ERROR: 204\n"), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(dir.file("survey.xml")),
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<sss version=\"1.1\">\n\t<date>01 Jan "
+            "1970</date>\n\t<time>00:00</time>\n\t<origin>WINDOWS, created by zn2xml</origin>\n\t<survey>\n"
+            "\t\t<title>Failures</title>\n\t\t<record ident=\"A\">\n");
+  EXPECT_EQ(read_file(dir.file("survey.asc")), "");
+}
+
 } // namespace
