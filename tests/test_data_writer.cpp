@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <string>
@@ -39,8 +40,12 @@ const DataWriter &free_format = data_writers[writer_free];
 const DataWriter &tabbed = data_writers[writer_tabbed];
 
 // One numeric variable's statistics, for the writers that read them.
-void use_stats(std::vector<NumericStats> &table) {
-  numeric_stats = table.data();
+void use_stats(const std::vector<NumericStats> &table) {
+  stvar_count = 0;
+  build_description_list(0); // drops the tables of earlier tests
+  std::free(numeric_stats);
+  numeric_stats = static_cast<NumericStats *>(std::malloc(sizeof(NumericStats) * table.size()));
+  std::copy(table.begin(), table.end(), numeric_stats);
   numeric_stats_count = static_cast<int32_t>(table.size());
 }
 
@@ -433,12 +438,12 @@ TEST_F(DataWriterTest, IncValuesFollowTheIncsNotTheValueBlock) {
 
 TEST_F(DataWriterTest, StatraDataNeedsNoDescriptionList) {
   reset("statra");
+  build_description_list(0); // of no variables: no statistics are left from earlier tests
+  ASSERT_EQ(numeric_stats_count, 0);
   Axis *q = add_axis("q", {"A", "B"});
   add_single(q, "q", "Q");
   add_inc("x", "X");
   build_masks();
-  numeric_stats = nullptr;
-  numeric_stats_count = 0;
   write_intermed(1, 1, {{{0x0002}, {12.5f}}, {{0x0000}, {missing_inc_value}}, {{0x0001}, {3.0f}}});
   cr_data("data.qsp", &free_format, 0);
   EXPECT_EQ(read_file("data.qsp"), " 1 12.5\n -99.99 -99.99\n 0 3\n");

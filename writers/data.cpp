@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -46,6 +47,7 @@ struct Measure {
 };
 
 Measure *measures = nullptr;
+int32_t measure_count = 0;
 
 // Characters on the free-format line being written.
 int line_length = 0;
@@ -104,7 +106,7 @@ void fixed_end(FILE *stream) { std::fputc('\n', stream); }
 
 void measure_value(FILE *, float value, int index) {
   NumericStats *stats = stats_of(index);
-  if (!stats || !measures) return;
+  if (!stats || index >= measure_count) return;
   Measure &m = measures[index];
   double v = static_cast<double>(value);
   char six[80];
@@ -129,7 +131,7 @@ void measure_value(FILE *, float value, int index) {
 }
 
 void measure_text(FILE *, const char *text, int width_spec) {
-  if (!stats_of(width_spec) || !measures) return;
+  if (!stats_of(width_spec) || width_spec >= measure_count) return;
   Measure &m = measures[width_spec];
   m.seen_text = true;
   int32_t length = clamp_length(std::strlen(text));
@@ -137,7 +139,7 @@ void measure_text(FILE *, const char *text, int width_spec) {
 }
 
 void start_measuring() {
-  for (int32_t i = 0; i < numeric_stats_count; i++) {
+  for (int32_t i = 0; i < numeric_stats_count && i < measure_count; i++) {
     NumericStats &s = numeric_stats[i];
     s.kind = 0;
     s.width = 0;
@@ -149,7 +151,7 @@ void start_measuring() {
 }
 
 void finish_measuring() {
-  for (int32_t i = 0; i < numeric_stats_count; i++) {
+  for (int32_t i = 0; i < numeric_stats_count && i < measure_count; i++) {
     NumericStats &s = numeric_stats[i];
     const Measure &m = measures[i];
     s.kind = m.seen_text ? 3 : m.seen_fraction ? 1 : m.seen_value ? 2 : 0;
@@ -361,7 +363,7 @@ void cr_data(const char *data_file, const DataWriter *writer, int measuring) {
   if (!records.bits || !ELMASK) bit_words = 0;
   int32_t value_count = records.value_bytes > 0 && records.values ? records.value_bytes / 4 : 0;
 
-  if (measuring && numeric_stats_count > 0 && measures) start_measuring();
+  if (measuring) start_measuring();
   line_length = 0;
   current_format->field_count = 0;
   const char *missing = missing_text_or_empty();
@@ -402,10 +404,34 @@ void cr_data(const char *data_file, const DataWriter *writer, int measuring) {
   for (int w = 0; w < weight_count; w++)
     if (weights[w].stream) std::fseek(weights[w].stream, weights[w].position, SEEK_SET);
   std::fclose(out);
-  if (measuring && numeric_stats_count > 0 && measures) finish_measuring();
+  if (measuring) finish_measuring();
 }
 
+namespace {
+
+// The list and tables of an earlier build are replaced by the new ones.
+void release_description_list() {
+  while (description_list) {
+    DescEntry *head = description_list;
+    description_list = head->next;
+    for (DescEntry *m = head; m;) {
+      DescEntry *next = m->next_member;
+      std::free(m);
+      m = next;
+    }
+  }
+  std::free(numeric_stats);
+  std::free(measures);
+  numeric_stats = nullptr;
+  measures = nullptr;
+  numeric_stats_count = 0;
+  measure_count = 0;
+}
+
+} // namespace
+
 DescEntry *build_description_list(int with_widths) {
+  release_description_list();
   DescEntry *first = nullptr;
   DescEntry *head = nullptr;
   DescEntry *last_member = nullptr;
@@ -439,6 +465,7 @@ DescEntry *build_description_list(int with_widths) {
   numeric_stats_count = numeric_count;
   numeric_stats = static_cast<NumericStats *>(emalloc(sizeof(NumericStats) * static_cast<size_t>(numeric_count)));
   measures = static_cast<Measure *>(emalloc(sizeof(Measure) * static_cast<size_t>(numeric_count)));
+  measure_count = numeric_count;
   for (int32_t i = 0; i < numeric_count; i++) {
     numeric_stats[i] = NumericStats{i, 0, 0, 0, -FLT_MAX, FLT_MAX};
     measures[i] = Measure{};
