@@ -176,7 +176,8 @@ struct DescripSpec {
   bool user_created = false;
 };
 
-// The sizes of intermed.q's size header, each overridable.
+// The sizes of intermed.q's size header, each overridable. Each record's blocks are cut
+// or padded to the sizes written, except that a size over 1 MiB leaves the block unpadded.
 struct IntermedSizes {
   std::optional<int32_t> levels{};
   std::optional<int32_t> tag_bytes{};
