@@ -91,8 +91,7 @@ int engine_main(int argc, char **argv, int quiet) {
   current_format = format_for_program(program_name);
 
   if (!quiet)
-    log_printf(stderr, "[ Tabulon to triple-s converter, program version %s (%s) ]\n\n", engine_version,
-               build_date);
+    log_printf(stderr, "[ Tabulon to triple-s converter, program version %s (%s) ]\n\n", engine_version, build_date);
 
   init_store();
   read_environment_options();

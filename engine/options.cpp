@@ -255,7 +255,8 @@ void parse_command_line(int argc, char **argv, const char *program) {
       case 'p': {
         const char *value = take_value("missing precision argument after -p\n");
         for (const char *q = value; *q; ++q)
-          if (!std::isdigit(static_cast<unsigned char>(*q))) usage_error("precision argument after -p is not numeric\n");
+          if (!std::isdigit(static_cast<unsigned char>(*q)))
+            usage_error("precision argument after -p is not numeric\n");
         // Digits only: a long run of digits is simply above 10.
         size_t digits = std::strlen(value);
         int n = digits > 3 ? 11 : std::atoi(value);

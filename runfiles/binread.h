@@ -9,8 +9,8 @@
 inline uint16_t get_u16(const unsigned char *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline int16_t get_i16(const unsigned char *p) { return static_cast<int16_t>(get_u16(p)); }
 inline uint32_t get_u32(const unsigned char *p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 inline int32_t get_i32(const unsigned char *p) { return static_cast<int32_t>(get_u32(p)); }
 inline float get_f32(const unsigned char *p) {

@@ -115,16 +115,16 @@ TEST_F(AxinfTest, AxesFromTheRunFilesAndTheirDump) {
 TEST_F(AxinfTest, StoredElementsWordCountAndNoOutput) {
   struct Case {
     const char *what;
-    std::function<void(AxisSpec &)> make;
+    std::function<void(AxisFixture &)> make;
     int elements, words, no_output;
   };
   const Case cases[] = {
-      {"none stored", [](AxisSpec &a) { a.unstored("A").unstored("B"); }, 0, 0, 1},
-      {"all type 0", [](AxisSpec &a) { a.text_line("A").text_line("B"); }, 2, 1, 1},
-      {"all flags2 0x0040", [](AxisSpec &a) { a.not_category("A", 4).not_category("B"); }, 2, 1, 1},
-      {"one category after text", [](AxisSpec &a) { a.text_line("A").element("B"); }, 2, 1, 0},
-      {"16 stored", [](AxisSpec &a) { a.elements(16).unstored("X"); }, 16, 1, 0},
-      {"17 stored", [](AxisSpec &a) { a.elements(17); }, 17, 2, 0},
+      {"none stored", [](AxisFixture &a) { a.unstored("A").unstored("B"); }, 0, 0, 1},
+      {"all type 0", [](AxisFixture &a) { a.text_line("A").text_line("B"); }, 2, 1, 1},
+      {"all flags2 0x0040", [](AxisFixture &a) { a.not_category("A", 4).not_category("B"); }, 2, 1, 1},
+      {"one category after text", [](AxisFixture &a) { a.text_line("A").element("B"); }, 2, 1, 0},
+      {"16 stored", [](AxisFixture &a) { a.elements(16).unstored("X"); }, 16, 1, 0},
+      {"17 stored", [](AxisFixture &a) { a.elements(17); }, 17, 2, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
@@ -175,10 +175,10 @@ TEST_F(AxinfTest, MissingDescripsIsAWarning) {
 TEST_F(AxinfTest, TitleJustificationAndLimit) {
   RunDirectory run;
   run.axis("q1")
-      .title(TitleSpec{"Right", 5, "R>", std::nullopt})
+      .title(TitleLine{"Right", 5, "R>", std::nullopt})
       .title("Coded", -32768)
-      .title(TitleSpec{"Zero", 0, "XY", std::nullopt});
-  AxisSpec &many = run.axis("q2").description("Described").axis_text("Axis text");
+      .title(TitleLine{"Zero", 0, "XY", std::nullopt});
+  AxisFixture &many = run.axis("q2").description("Described").axis_text("Axis text");
   for (int t = 0; t < 12; t++) many.title("T" + std::to_string(t));
   run.axis("q3").description("Same").title("Same").title("Other");
   EXPECT_EQ(load(run), "");
@@ -190,18 +190,18 @@ TEST_F(AxinfTest, TitleJustificationAndLimit) {
 }
 
 TEST_F(AxinfTest, TextOffsetsOutsideTheBlockReadEmpty) {
-  ElementSpec outside;
+  ElementRecord outside;
   outside.text = "Lost";
   outside.text_offset = 5000;
-  ElementSpec far;
+  ElementRecord far;
   far.text = "Far away";
   far.padding_before = 40000;
   RunDirectory run;
   run.axis("q1")
       .axis_text("Axis")
       .axis_text_offset(-4)
-      .title(TitleSpec{"Title", -1, "", int16_t{3000}})
-      .title(TitleSpec{"Last", 0, "C ", int16_t{32767}})
+      .title(TitleLine{"Title", -1, "", int16_t{3000}})
+      .title(TitleLine{"Last", 0, "C ", int16_t{32767}})
       .element(outside)
       .element("Near");
   run.axis("q2").element(far); // offset with a high part

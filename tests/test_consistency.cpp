@@ -14,10 +14,10 @@
 namespace {
 
 struct DescribedVariable {
-  std::string type;  // single, multiple, quantity
-  int start = 0;     // 1-based first column
-  int finish = 0;    // last column
-  int values = 0;    // value lines (members of a multiple)
+  std::string type; // single, multiple, quantity
+  int start = 0;    // 1-based first column
+  int finish = 0;   // last column
+  int values = 0;   // value lines (members of a multiple)
 };
 
 std::string attribute(const std::string &element, const std::string &name) {

@@ -153,9 +153,9 @@ void write_small_run(const std::string &directory) {
 struct FormatCase {
   const char *program; // argv[0] as given
   std::vector<std::string> arguments;
-  const char *title;                        // in "output format %s"
-  const char *description, *data;          // files produced
-  const char *missing_in_data;              // text of the missing age in the data file
+  const char *title;              // in "output format %s"
+  const char *description, *data; // files produced
+  const char *missing_in_data;    // text of the missing age in the data file
 };
 
 TEST(Conversion, ProgramNameAndSwitchesChooseTheFormat) {

@@ -142,7 +142,7 @@ TEST_F(IntermedTest, ScanLeavesMasksCountsAndTheDump) {
 
 TEST_F(IntermedTest, ElementMaskAcrossWordsAndGridCopies) {
   RunDirectory run;
-  AxisSpec &wide = run.axis("q1");
+  AxisFixture &wide = run.axis("q1");
   for (int i = 0; i < 20; i++) wide.element("E" + std::to_string(i), i == 3 || i == 17 ? 1 : 0);
   run.axis("agrid").grid_side(2).text_line("T").element("Yes");
   run.axis("bgrid").grid_column().in_data(0).element("Col 1").element("Col 2");
@@ -173,7 +173,7 @@ TEST_F(IntermedTest, MaxBitsOnlyRises) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     RunDirectory run;
-    AxisSpec &q = run.axis("q1").elements(3);
+    AxisFixture &q = run.axis("q1").elements(3);
     if (c.multi) q.multi();
     for (const auto &answer : c.answers) {
       Respondent &r = run.respondent();

@@ -90,7 +90,7 @@ TEST_F(Options, InvalidNumericFormatEndsTheRun) {
           read_environment_options();
         },
         testing::ExitedWithCode(1),
-                "ERROR: Format specification \"" + std::string(value).substr(0, 1) + ".*\" invalid \\('ZNSTATRARC'\\)");
+        "ERROR: Format specification \"" + std::string(value).substr(0, 1) + ".*\" invalid \\('ZNSTATRARC'\\)");
   }
 }
 
@@ -179,8 +179,11 @@ TEST_F(Options, CommandLineValues) {
     int precision;
     const char *format;
   } cases[] = {
-      {{"-p", "11"}, 0, "xml"},       {{"-p", "10"}, 10, "xml"},         {{"-p", ""}, 0, "xml"},
-      {{"-pf", "3", "csv"}, 3, "csv"}, {{"-f", "ts", "dir", "-p", "4"}, 0, "ts"},
+      {{"-p", "11"}, 0, "xml"},
+      {{"-p", "10"}, 10, "xml"},
+      {{"-p", ""}, 0, "xml"},
+      {{"-pf", "3", "csv"}, 3, "csv"},
+      {{"-f", "ts", "dir", "-p", "4"}, 0, "ts"},
       {{"-p", "99999999999999999999"}, 0, "xml"},
   };
   for (const Case &c : cases) {

@@ -75,7 +75,7 @@ TEST(RunfilesWriter, CaseRecordLaysOutBitsPerAxisAndGridCopy) {
 
 TEST(RunfilesWriter, AxisFileHeaderRecordsAndTexts) {
   RunDirectory run;
-  ElementSpec far;
+  ElementRecord far;
   far.text = "Far";
   far.padding_before = 40000;
   run.axis("q1")

@@ -18,10 +18,10 @@ struct HeaderCase {
   long consumed;       // bytes the check consumed
 };
 
-HeaderSpec with(void (*change)(HeaderSpec &)) {
-  HeaderSpec spec;
-  change(spec);
-  return spec;
+HeaderFields with(void (*change)(HeaderFields &)) {
+  HeaderFields fields;
+  change(fields);
+  return fields;
 }
 
 TEST(FileHeader, Checks) {
@@ -40,20 +40,20 @@ TEST(FileHeader, Checks) {
        "Error: file intermed.q has out-of-date format\n", 2},
       {"one byte", "\x02", 12, "Error: intermed.q is not a recognisable file\n", 1},
       {"63 bytes", run_file_header(12).substr(0, 63), 12, "Error: intermed.q is not a recognisable file\n", 63},
-      {"bad format word", run_file_header(12, with([](HeaderSpec &s) { s.header_format = 3; })), 12,
+      {"bad format word", run_file_header(12, with([](HeaderFields &s) { s.header_format = 3; })), 12,
        "Error: intermed.q is not a recognisable file\n", 64},
-      {"bad zero word", run_file_header(12, with([](HeaderSpec &s) { s.zero_word = 1; })), 12,
+      {"bad zero word", run_file_header(12, with([](HeaderFields &s) { s.zero_word = 1; })), 12,
        "Error: intermed.q is not a recognisable file\n", 64},
-      {"bad magic", run_file_header(12, with([](HeaderSpec &s) { s.magic = 0x5554; })), 12,
+      {"bad magic", run_file_header(12, with([](HeaderFields &s) { s.magic = 0x5554; })), 12,
        "Error: intermed.q is not a recognisable file\n", 64},
-      {"wrong version", run_file_header(12, with([](HeaderSpec &s) { s.version = 10; })), 12,
+      {"wrong version", run_file_header(12, with([](HeaderFields &s) { s.version = 10; })), 12,
        "Error: wrong version of file intermed.q (11 expected, 10 found)\n", 64},
-      {"version 12 is right only for code 4", run_file_header(5, with([](HeaderSpec &s) { s.version = 12; })), 5,
+      {"version 12 is right only for code 4", run_file_header(5, with([](HeaderFields &s) { s.version = 12; })), 5,
        "Error: wrong version of file intermed.q (11 expected, 12 found)\n", 64},
-      {"code 4 with version 12", run_file_header(4, with([](HeaderSpec &s) { s.version = 12; })), 4, "", 64},
+      {"code 4 with version 12", run_file_header(4, with([](HeaderFields &s) { s.version = 12; })), 4, "", 64},
       {"wrong type", run_file_header(9), 12,
        "Error: wrong file type for intermed.q (intermediate.q expected, seg1.qv found)\n", 64},
-      {"wrong type and version", run_file_header(9, with([](HeaderSpec &s) { s.version = 3; })), 12,
+      {"wrong type and version", run_file_header(9, with([](HeaderFields &s) { s.version = 3; })), 12,
        "Error: wrong file type for intermed.q (intermediate.q expected, seg1.qv found)\n", 64},
       {"type 300", run_file_header(300), 12,
        "Error: wrong file type for intermed.q (intermediate.q expected, undefined found)\n", 64},
@@ -61,9 +61,9 @@ TEST(FileHeader, Checks) {
        "Error: wrong file type for intermed.q (intermediate.q expected, undefined found)\n", 64},
       {"negative type", run_file_header(-2), 12,
        "Error: wrong file type for intermed.q (intermediate.q expected, undefined found)\n", 64},
-      {"info block", run_file_header(12, with([](HeaderSpec &s) { s.info[39] = 1; })), 12,
+      {"info block", run_file_header(12, with([](HeaderFields &s) { s.info[39] = 1; })), 12,
        "Error: invalid info in file intermed.q\n", 64},
-      {"info block, first byte", run_file_header(12, with([](HeaderSpec &s) { s.info[0] = 1; })), 12,
+      {"info block, first byte", run_file_header(12, with([](HeaderFields &s) { s.info[0] = 1; })), 12,
        "Error: invalid info in file intermed.q\n", 64},
   };
   TempDir dir;

@@ -105,7 +105,7 @@ int main(int argc, char **argv) {
   RunDirectory run;
   std::vector<AxisPlan> axes;
   std::vector<NumericPlan> incs, weights;
-  AxisSpec *axis = nullptr;
+  AxisFixture *axis = nullptr;
   Range *range = nullptr;
   NumericPlan *numeric = nullptr;
   int respondents = 0;
@@ -213,7 +213,8 @@ int main(int argc, char **argv) {
             for (int element : plan.categories)
               if (draws.percent(35)) chosen.push_back(element);
           } else {
-            chosen.push_back(plan.categories[static_cast<size_t>(draws.below(static_cast<int>(plan.categories.size())))]);
+            chosen.push_back(
+                plan.categories[static_cast<size_t>(draws.below(static_cast<int>(plan.categories.size())))]);
           }
           for (int element : chosen) {
             if (plan.grid > 0)
@@ -229,7 +230,8 @@ int main(int argc, char **argv) {
         else
           respondent.value(plan.name, static_cast<float>(drawn(draws, plan.range)));
       }
-      for (const NumericPlan &plan : weights) respondent.weight(plan.matrix, static_cast<float>(drawn(draws, plan.range)));
+      for (const NumericPlan &plan : weights)
+        respondent.weight(plan.matrix, static_cast<float>(drawn(draws, plan.range)));
     }
 
     std::filesystem::create_directories(argv[2]);

@@ -48,169 +48,169 @@ std::string stream_text(FILE *stream) {
   return text;
 }
 
-std::string run_file_header(int type, const HeaderSpec &spec) {
+std::string run_file_header(int type, const HeaderFields &fields) {
   std::string bytes;
-  if (spec.out_of_date) {
+  if (fields.out_of_date) {
     put_i16(bytes, 0x5555);
     return bytes;
   }
-  put_i16(bytes, spec.header_format);
-  put_i16(bytes, spec.zero_word);
-  put_i16(bytes, spec.magic);
-  put_i16(bytes, spec.type ? *spec.type : type);
-  put_i16(bytes, spec.version);
+  put_i16(bytes, fields.header_format);
+  put_i16(bytes, fields.zero_word);
+  put_i16(bytes, fields.magic);
+  put_i16(bytes, fields.type ? *fields.type : type);
+  put_i16(bytes, fields.version);
   put_i16(bytes, 104);
   put_i16(bytes, 32);
   put_i16(bytes, 0x6162);
   put_f32(bytes, 123.45f);
-  put_i32(bytes, spec.created);
-  bytes.append(reinterpret_cast<const char *>(spec.info.data()), spec.info.size());
-  if (spec.length && *spec.length < bytes.size()) bytes.resize(*spec.length);
+  put_i32(bytes, fields.created);
+  bytes.append(reinterpret_cast<const char *>(fields.info.data()), fields.info.size());
+  if (fields.length && *fields.length < bytes.size()) bytes.resize(*fields.length);
   return bytes;
 }
 
 // ---- axes ----
 
-AxisSpec::AxisSpec(std::string name, int number) : name_(std::move(name)), number_(number) {}
+AxisFixture::AxisFixture(std::string name, int number) : name_(std::move(name)), number_(number) {}
 
-AxisSpec &AxisSpec::title(const std::string &text) { return title(TitleSpec{text, 0, "C ", std::nullopt}); }
+AxisFixture &AxisFixture::title(const std::string &text) { return title(TitleLine{text, 0, "C ", std::nullopt}); }
 
-AxisSpec &AxisSpec::title(const std::string &text, int16_t justify) {
-  return title(TitleSpec{text, justify, "C ", std::nullopt});
+AxisFixture &AxisFixture::title(const std::string &text, int16_t justify) {
+  return title(TitleLine{text, justify, "C ", std::nullopt});
 }
 
-AxisSpec &AxisSpec::title(const TitleSpec &spec) {
-  titles_.push_back(spec);
+AxisFixture &AxisFixture::title(const TitleLine &fields) {
+  titles_.push_back(fields);
   return *this;
 }
 
-AxisSpec &AxisSpec::axis_text(const std::string &text) {
+AxisFixture &AxisFixture::axis_text(const std::string &text) {
   axis_text_ = text;
   return *this;
 }
 
-AxisSpec &AxisSpec::element(const std::string &text, int type) {
-  ElementSpec spec;
-  spec.text = text;
-  spec.type = type;
-  return element(spec);
+AxisFixture &AxisFixture::element(const std::string &text, int type) {
+  ElementRecord fields;
+  fields.text = text;
+  fields.type = type;
+  return element(fields);
 }
 
-AxisSpec &AxisSpec::text_line(const std::string &text) { return element(text, 0); }
+AxisFixture &AxisFixture::text_line(const std::string &text) { return element(text, 0); }
 
-AxisSpec &AxisSpec::unstored(const std::string &text, int type) {
-  ElementSpec spec;
-  spec.text = text;
-  spec.type = type;
-  spec.stored = false;
-  return element(spec);
+AxisFixture &AxisFixture::unstored(const std::string &text, int type) {
+  ElementRecord fields;
+  fields.text = text;
+  fields.type = type;
+  fields.stored = false;
+  return element(fields);
 }
 
-AxisSpec &AxisSpec::not_category(const std::string &text, int type) {
-  ElementSpec spec;
-  spec.text = text;
-  spec.type = type;
-  spec.not_category = true;
-  return element(spec);
+AxisFixture &AxisFixture::not_category(const std::string &text, int type) {
+  ElementRecord fields;
+  fields.text = text;
+  fields.type = type;
+  fields.not_category = true;
+  return element(fields);
 }
 
-AxisSpec &AxisSpec::element(const ElementSpec &spec) {
-  elements_.push_back(spec);
+AxisFixture &AxisFixture::element(const ElementRecord &fields) {
+  elements_.push_back(fields);
   return *this;
 }
 
-AxisSpec &AxisSpec::elements(int count, const std::string &stem) {
+AxisFixture &AxisFixture::elements(int count, const std::string &stem) {
   for (int i = 0; i < count; ++i) element(stem + std::to_string(i));
   return *this;
 }
 
-AxisSpec &AxisSpec::multi() { return export_flags(0x04 | 0x08); }
-AxisSpec &AxisSpec::export_single() { return export_flags(0x04); }
+AxisFixture &AxisFixture::multi() { return export_flags(0x04 | 0x08); }
+AxisFixture &AxisFixture::export_single() { return export_flags(0x04); }
 
-AxisSpec &AxisSpec::export_flags(int flags) {
+AxisFixture &AxisFixture::export_flags(int flags) {
   export_flags_ = flags;
   return *this;
 }
 
-AxisSpec &AxisSpec::grid_side(int columns) { return grid(1, columns); }
-AxisSpec &AxisSpec::grid_column() { return grid(1, 0); }
+AxisFixture &AxisFixture::grid_side(int columns) { return grid(1, columns); }
+AxisFixture &AxisFixture::grid_column() { return grid(1, 0); }
 
-AxisSpec &AxisSpec::grid(int flag, int count) {
+AxisFixture &AxisFixture::grid(int flag, int count) {
   grid_flag_ = flag;
   grid_count_ = count;
   return *this;
 }
 
-AxisSpec &AxisSpec::in_data(int value) {
+AxisFixture &AxisFixture::in_data(int value) {
   in_data_ = value;
   return *this;
 }
 
-AxisSpec &AxisSpec::number(int value) {
+AxisFixture &AxisFixture::number(int value) {
   number_ = value;
   return *this;
 }
 
-AxisSpec &AxisSpec::label(const std::string &text) {
+AxisFixture &AxisFixture::label(const std::string &text) {
   label_ = text;
   return *this;
 }
 
-AxisSpec &AxisSpec::description(const std::string &text) {
+AxisFixture &AxisFixture::description(const std::string &text) {
   description_ = text;
   return *this;
 }
 
-AxisSpec &AxisSpec::no_descrip() {
+AxisFixture &AxisFixture::no_descrip() {
   descrip_ = false;
   return *this;
 }
 
-AxisSpec &AxisSpec::record_count(int16_t count) {
+AxisFixture &AxisFixture::record_count(int16_t count) {
   record_count_ = count;
   return *this;
 }
 
-AxisSpec &AxisSpec::title_count(int16_t count) {
+AxisFixture &AxisFixture::title_count(int16_t count) {
   title_count_ = count;
   return *this;
 }
 
-AxisSpec &AxisSpec::text_sizes(int16_t short_size, int32_t long_size) {
+AxisFixture &AxisFixture::text_sizes(int16_t short_size, int32_t long_size) {
   text_sizes_ = std::make_pair(short_size, long_size);
   return *this;
 }
 
-AxisSpec &AxisSpec::long_text_size() {
+AxisFixture &AxisFixture::long_text_size() {
   long_text_size_ = true;
   return *this;
 }
 
-AxisSpec &AxisSpec::axis_text_offset(int16_t offset) {
+AxisFixture &AxisFixture::axis_text_offset(int16_t offset) {
   axis_text_offset_ = offset;
   return *this;
 }
 
-AxisSpec &AxisSpec::header_bytes(const std::function<void(std::string &)> &edit) {
+AxisFixture &AxisFixture::header_bytes(const std::function<void(std::string &)> &edit) {
   header_edit_ = edit;
   return *this;
 }
 
-std::string AxisSpec::file_name() const { return name_ + (grid_flag_ != 0 && grid_count_ == 0 ? ".ay" : ".ax"); }
+std::string AxisFixture::file_name() const { return name_ + (grid_flag_ != 0 && grid_count_ == 0 ? ".ay" : ".ax"); }
 
-int AxisSpec::stored_count() const {
+int AxisFixture::stored_count() const {
   int count = 0;
-  for (const ElementSpec &e : elements_) count += e.stored ? 1 : 0;
+  for (const ElementRecord &e : elements_) count += e.stored ? 1 : 0;
   return count;
 }
 
-int AxisSpec::word_count() const { return (stored_count() + 15) / 16; }
+int AxisFixture::word_count() const { return (stored_count() + 15) / 16; }
 
-int AxisSpec::copies() const { return grid_flag_ != 0 ? grid_count_ : 1; }
+int AxisFixture::copies() const { return grid_flag_ != 0 ? grid_count_ : 1; }
 
-bool AxisSpec::has_words() const { return in_data_ != 0; }
+bool AxisFixture::has_words() const { return in_data_ != 0; }
 
-std::string AxisSpec::axes_inf_record() const {
+std::string AxisFixture::axes_inf_record() const {
   std::string record(68, '\0');
   poke_i16(record, 8, number_);
   poke_i16(record, 30, in_data_);
@@ -222,7 +222,7 @@ std::string AxisSpec::axes_inf_record() const {
   return record;
 }
 
-std::string AxisSpec::file_bytes() const {
+std::string AxisFixture::file_bytes() const {
   std::string texts;
   auto add_text = [&texts](const std::string &text) {
     int32_t offset = static_cast<int32_t>(texts.size());
@@ -239,7 +239,7 @@ std::string AxisSpec::file_bytes() const {
     poke_i16(header, 24, *axis_text_offset_);
   }
   for (size_t t = 0; t < titles_.size() && t < 12; ++t) {
-    const TitleSpec &title = titles_[t];
+    const TitleLine &title = titles_[t];
     int32_t offset = add_text(title.justify >= 0 ? title.prefix + title.text : title.text);
     poke_i16(header, 26 + 2 * t, title.offset ? *title.offset : offset);
     poke_i16(header, 50 + 2 * t, title.justify);
@@ -248,7 +248,7 @@ std::string AxisSpec::file_bytes() const {
   poke_i16(header, 8, record_count_ ? *record_count_ : static_cast<int>(elements_.size()));
 
   std::string records;
-  for (const ElementSpec &e : elements_) {
+  for (const ElementRecord &e : elements_) {
     if (e.padding_before) texts.append(static_cast<size_t>(*e.padding_before), '.');
     int32_t offset = add_text(e.text);
     if (e.text_offset) offset = *e.text_offset;
@@ -330,8 +330,8 @@ RunDirectory &RunDirectory::seg1_tail(const std::string &bytes) {
   return *this;
 }
 
-AxisSpec &RunDirectory::axis(const std::string &name) {
-  for (AxisSpec &a : axes_)
+AxisFixture &RunDirectory::axis(const std::string &name) {
+  for (AxisFixture &a : axes_)
     if (a.name() == name) return a;
   axes_.emplace_back(name, static_cast<int>(axes_.size()) + 1);
   return axes_.back();
@@ -367,7 +367,7 @@ RunDirectory &RunDirectory::intermed_sizes(const IntermedSizes &sizes) {
   return *this;
 }
 
-RunDirectory &RunDirectory::descrip(const DescripSpec &entry) {
+RunDirectory &RunDirectory::descrip(const DescripEntry &entry) {
   descrips_.push_back(entry);
   return *this;
 }
@@ -382,7 +382,7 @@ RunDirectory &RunDirectory::descrips_plain() {
   return *this;
 }
 
-HeaderSpec &RunDirectory::header(const std::string &file) { return headers_[file]; }
+HeaderFields &RunDirectory::header(const std::string &file) { return headers_[file]; }
 
 RunDirectory &RunDirectory::edit(const std::string &file, std::function<void(std::string &)> change) {
   edits_.emplace_back(file, std::move(change));
@@ -407,7 +407,7 @@ RunDirectory &RunDirectory::replace(const std::string &file, const std::string &
 
 std::string RunDirectory::with_header(const std::string &file, int type, const std::string &body) const {
   auto found = headers_.find(file);
-  return run_file_header(type, found != headers_.end() ? found->second : HeaderSpec{}) + body;
+  return run_file_header(type, found != headers_.end() ? found->second : HeaderFields{}) + body;
 }
 
 std::string RunDirectory::seg1() const {
@@ -420,7 +420,7 @@ std::string RunDirectory::seg1() const {
 std::string RunDirectory::axes_inf() const {
   std::string body;
   put_i32(body, axis_count_ ? *axis_count_ : static_cast<int32_t>(axes_.size()));
-  for (const AxisSpec &a : axes_) body += a.axes_inf_record();
+  for (const AxisFixture &a : axes_) body += a.axes_inf_record();
   return with_header("axes.inf", 2, body);
 }
 
@@ -430,7 +430,7 @@ int32_t RunDirectory::bit_bytes() const {
   if (sizes_.bit_bytes) return *sizes_.bit_bytes;
   int32_t words = 0;
   for (size_t i = 0; i < axes_.size(); ++i) {
-    const AxisSpec &a = axes_[i];
+    const AxisFixture &a = axes_[i];
     if (a.has_words()) words += a.word_count() * a.copies();
     if (a.grid_flag_ != 0) ++i; // the column axis of a grid has no words of its own
   }
@@ -449,7 +449,7 @@ std::string RunDirectory::case_bits(const Respondent &r) const {
     std::map<std::pair<std::string, int>, size_t> start;
     std::map<std::pair<std::string, int>, int> span;
     for (size_t i = 0; i < axes_.size(); ++i) {
-      const AxisSpec &a = axes_[i];
+      const AxisFixture &a = axes_[i];
       if (a.has_words()) {
         for (int copy = 0; copy < a.copies(); ++copy) {
           start[{a.name(), copy}] = words.size();
@@ -515,7 +515,7 @@ std::string RunDirectory::intermed() const {
     body += sized(tag, tag_bytes());
     body += sized(case_bits(r), bit_bytes());
     std::string values;
-    for (const IncSpec &inc : incs_) {
+    for (const IncFixture &inc : incs_) {
       auto found = r.values_.find(inc.name);
       put_f32(values, found != r.values_.end() ? found->second : missing_inc_value);
     }
@@ -527,7 +527,7 @@ std::string RunDirectory::intermed() const {
 std::string RunDirectory::incs_inf() const {
   std::string texts;
   std::string records;
-  for (const IncSpec &inc : incs_) {
+  for (const IncFixture &inc : incs_) {
     std::string record(12, '\0');
     poke_i32(record, 8, static_cast<int32_t>(texts.size()));
     records += record;
@@ -544,7 +544,7 @@ std::string RunDirectory::weightin() const {
   std::string body;
   put_i32(body, weights_.empty() ? -1 : 0);
   body.append(40, '\0');
-  for (const WeightSpec &w : weights_) {
+  for (const WeightFixture &w : weights_) {
     std::string record(156, '\0');
     poke_i16(record, 4, w.matrix);
     body += record;
@@ -565,11 +565,11 @@ std::map<std::string, std::string> RunDirectory::files() const {
   std::map<std::string, std::string> files;
   files["seg1.qv"] = seg1();
   files["axes.inf"] = axes_inf();
-  for (const AxisSpec &a : axes_) files[a.file_name()] = with_header(a.file_name(), 3, a.file_bytes());
+  for (const AxisFixture &a : axes_) files[a.file_name()] = with_header(a.file_name(), 3, a.file_bytes());
   files["intermed.q"] = intermed();
   files["incs.inf"] = incs_inf();
   files["weightin.q"] = weightin();
-  for (const WeightSpec &w : weights_) files["wmvals" + std::to_string(w.matrix) + ".q"] = wmvals(w.matrix);
+  for (const WeightFixture &w : weights_) files["wmvals" + std::to_string(w.matrix) + ".q"] = wmvals(w.matrix);
   for (const auto &[name, bytes] : replaced_) files[name] = bytes;
   for (const auto &[name, change] : edits_) {
     auto found = files.find(name);
@@ -585,10 +585,10 @@ std::string RunDirectory::descrips() const {
   if (descrips_text_) {
     text = *descrips_text_;
   } else {
-    std::vector<DescripSpec> entries;
-    for (const AxisSpec &a : axes_) {
+    std::vector<DescripEntry> entries;
+    for (const AxisFixture &a : axes_) {
       if (!a.descrip_) continue;
-      DescripSpec entry;
+      DescripEntry entry;
       entry.kind = "axis";
       entry.tag = a.name();
       entry.label = a.label_;
@@ -596,16 +596,16 @@ std::string RunDirectory::descrips() const {
       if (a.grid_flag_ != 0) entry.grid = a.grid_count_ != 0 ? 1 : 2;
       entries.push_back(entry);
     }
-    for (const IncSpec &inc : incs_) {
-      DescripSpec entry;
+    for (const IncFixture &inc : incs_) {
+      DescripEntry entry;
       entry.kind = "inc";
       entry.tag = inc.name;
       entry.label = inc.label;
       entry.text = inc.text;
       entries.push_back(entry);
     }
-    for (const WeightSpec &w : weights_) {
-      DescripSpec entry;
+    for (const WeightFixture &w : weights_) {
+      DescripEntry entry;
       entry.kind = "weight";
       char tag[16];
       std::snprintf(tag, sizeof tag, "w_%04d_", w.matrix % 10000);
@@ -619,7 +619,7 @@ std::string RunDirectory::descrips() const {
     text = "##version=1001\n";
     static const char *const kinds[] = {"axis", "inc", "alph", "bit", "axlist", "weight", "group"};
     for (const char *kind : kinds) {
-      for (const DescripSpec &e : entries) {
+      for (const DescripEntry &e : entries) {
         if (e.kind != kind) continue;
         text += "#@" + e.kind + " " + e.tag + "\n";
         text += e.text + "\n";

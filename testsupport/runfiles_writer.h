@@ -40,7 +40,7 @@ void poke_i16(std::string &bytes, size_t at, int value);
 void poke_i32(std::string &bytes, size_t at, int32_t value);
 
 // The 64-byte header of a binary run file; every field can be damaged for tests.
-struct HeaderSpec {
+struct HeaderFields {
   int16_t header_format = 2;
   int16_t zero_word = 0;
   int16_t magic = 0x5555;
@@ -56,10 +56,10 @@ struct HeaderSpec {
 std::string stream_text(FILE *stream);
 
 // The header bytes for a file of the given type.
-std::string run_file_header(int type, const HeaderSpec &spec = HeaderSpec{});
+std::string run_file_header(int type, const HeaderFields &fields = HeaderFields{});
 
 // One element record of an axis file.
-struct ElementSpec {
+struct ElementRecord {
   std::string text;
   int type = 1;                       // 0: not a category
   bool stored = true;                 // flags bit 0x0800
@@ -69,7 +69,7 @@ struct ElementSpec {
 };
 
 // One title line of an axis file.
-struct TitleSpec {
+struct TitleLine {
   std::string text;
   int16_t justify = 0;           // >= 0: the text is written after a 2-character prefix
   std::string prefix = "C ";     // the justification prefix when justify >= 0
@@ -77,39 +77,39 @@ struct TitleSpec {
 };
 
 // One axis: its axes.inf record and its .ax/.ay file.
-class AxisSpec {
+class AxisFixture {
 public:
-  explicit AxisSpec(std::string name, int number);
+  explicit AxisFixture(std::string name, int number);
 
-  AxisSpec &title(const std::string &text);                      // title line with a 2-char prefix
-  AxisSpec &title(const std::string &text, int16_t justify);     // justify < 0: no prefix
-  AxisSpec &title(const TitleSpec &spec);                        // any title line
-  AxisSpec &axis_text(const std::string &text);                  // has_axis_text and its text
-  AxisSpec &element(const std::string &text, int type = 1);      // stored element (a category when type != 0)
-  AxisSpec &text_line(const std::string &text);                  // stored element of type 0
-  AxisSpec &unstored(const std::string &text, int type = 1);     // element without the stored flag
-  AxisSpec &not_category(const std::string &text, int type = 1); // stored, flags2 0x0040
-  AxisSpec &element(const ElementSpec &spec);                    // any element record
-  AxisSpec &elements(int count, const std::string &stem = "E");  // count categories "E0", "E1", ...
-  AxisSpec &multi();                                             // export flags 0x04|0x08: coded as multiple
-  AxisSpec &export_single();                                     // export flag 0x04 alone ('exportsp')
-  AxisSpec &export_flags(int flags);                             // any export flags byte
-  AxisSpec &grid_side(int columns);                              // grid_flag 1, grid_count columns
-  AxisSpec &grid_column();                                       // grid_flag 1, grid_count 0: written as .ay
-  AxisSpec &grid(int flag, int count);                           // any grid_flag / grid_count
-  AxisSpec &in_data(int value);                                  // in_data word (default 1)
-  AxisSpec &number(int value);                                   // axis number (default: position in axes.inf, from 1)
-  AxisSpec &label(const std::string &text);                      // descrips.inf label: the replacement name
-  AxisSpec &description(const std::string &text);                // descrips.inf text
-  AxisSpec &no_descrip();                                        // no descrips.inf entry for this axis
+  AxisFixture &title(const std::string &text);                      // title line with a 2-char prefix
+  AxisFixture &title(const std::string &text, int16_t justify);     // justify < 0: no prefix
+  AxisFixture &title(const TitleLine &fields);                      // any title line
+  AxisFixture &axis_text(const std::string &text);                  // has_axis_text and its text
+  AxisFixture &element(const std::string &text, int type = 1);      // stored element (a category when type != 0)
+  AxisFixture &text_line(const std::string &text);                  // stored element of type 0
+  AxisFixture &unstored(const std::string &text, int type = 1);     // element without the stored flag
+  AxisFixture &not_category(const std::string &text, int type = 1); // stored, flags2 0x0040
+  AxisFixture &element(const ElementRecord &fields);                // any element record
+  AxisFixture &elements(int count, const std::string &stem = "E");  // count categories "E0", "E1", ...
+  AxisFixture &multi();                                             // export flags 0x04|0x08: coded as multiple
+  AxisFixture &export_single();                                     // export flag 0x04 alone ('exportsp')
+  AxisFixture &export_flags(int flags);                             // any export flags byte
+  AxisFixture &grid_side(int columns);                              // grid_flag 1, grid_count columns
+  AxisFixture &grid_column();                                       // grid_flag 1, grid_count 0: written as .ay
+  AxisFixture &grid(int flag, int count);                           // any grid_flag / grid_count
+  AxisFixture &in_data(int value);                                  // in_data word (default 1)
+  AxisFixture &number(int value);                    // axis number (default: position in axes.inf, from 1)
+  AxisFixture &label(const std::string &text);       // descrips.inf label: the replacement name
+  AxisFixture &description(const std::string &text); // descrips.inf text
+  AxisFixture &no_descrip();                         // no descrips.inf entry for this axis
 
   // Damage and raw fields of the axis header.
-  AxisSpec &record_count(int16_t count);                                  // element_record_count as written
-  AxisSpec &title_count(int16_t count);                                   // title_count as written
-  AxisSpec &text_sizes(int16_t short_size, int32_t long_size);            // both size fields as written
-  AxisSpec &long_text_size();                                             // size in text_size_long only (short field 0)
-  AxisSpec &axis_text_offset(int16_t offset);                             // axis_text_offset as written
-  AxisSpec &header_bytes(const std::function<void(std::string &)> &edit); // edit the 320 bytes
+  AxisFixture &record_count(int16_t count);                       // element_record_count as written
+  AxisFixture &title_count(int16_t count);                        // title_count as written
+  AxisFixture &text_sizes(int16_t short_size, int32_t long_size); // both size fields as written
+  AxisFixture &long_text_size();                                  // size in text_size_long only (short field 0)
+  AxisFixture &axis_text_offset(int16_t offset);                  // axis_text_offset as written
+  AxisFixture &header_bytes(const std::function<void(std::string &)> &edit); // edit the 320 bytes
 
   const std::string &name() const { return name_; }
   std::string file_name() const;       // name.ax, or name.ay for a grid column axis
@@ -128,8 +128,8 @@ private:
   int grid_flag_ = 0;
   int grid_count_ = 0;
   int export_flags_ = 0;
-  std::vector<ElementSpec> elements_;
-  std::vector<TitleSpec> titles_;
+  std::vector<ElementRecord> elements_;
+  std::vector<TitleLine> titles_;
   std::optional<std::string> axis_text_;
   std::optional<int16_t> axis_text_offset_;
   std::optional<int16_t> record_count_;
@@ -164,7 +164,7 @@ private:
 };
 
 // One entry of descrips.inf in the package's layout.
-struct DescripSpec {
+struct DescripEntry {
   std::string kind = "axis"; // axis, inc, alph, bit, axlist, weight, group
   std::string tag;
   std::string label;
@@ -191,8 +191,8 @@ public:
   RunDirectory &title_record(int32_t length, const std::string &bytes); // a raw record: any length word
   RunDirectory &seg1_tail(const std::string &bytes);                    // bytes after the last record (a cut record)
 
-  AxisSpec &axis(const std::string &name); // adds an axis, or returns the one so named
-  RunDirectory &axis_count(int32_t count); // axis count of axes.inf as written
+  AxisFixture &axis(const std::string &name); // adds an axis, or returns the one so named
+  RunDirectory &axis_count(int32_t count);    // axis count of axes.inf as written
 
   RunDirectory &inc(const std::string &name, const std::string &label = "", const std::string &text = "");
   RunDirectory &inc_count(int32_t count); // inc_count of incs.inf as written
@@ -201,11 +201,11 @@ public:
   Respondent &respondent();                                 // adds a case
   RunDirectory &intermed_sizes(const IntermedSizes &sizes); // override the size header
 
-  RunDirectory &descrip(const DescripSpec &entry);      // an extra descrips.inf entry
+  RunDirectory &descrip(const DescripEntry &entry);     // an extra descrips.inf entry
   RunDirectory &descrips_text(const std::string &text); // descrips.inf holds exactly this text
   RunDirectory &descrips_plain();                       // descrips.inf written uncompressed
 
-  HeaderSpec &header(const std::string &file); // header of one file, to damage it
+  HeaderFields &header(const std::string &file); // header of one file, to damage it
   RunDirectory &edit(const std::string &file, std::function<void(std::string &)> change); // after building
   RunDirectory &truncate(const std::string &file, size_t size);                           // cut a file to size bytes
   RunDirectory &omit(const std::string &file);                                            // do not write this file
@@ -222,7 +222,7 @@ public:
   // Writes every file into the directory (which must exist).
   void write(const std::string &directory) const;
 
-  const std::deque<AxisSpec> &axis_list() const { return axes_; }
+  const std::deque<AxisFixture> &axis_list() const { return axes_; }
 
 private:
   std::string seg1() const;
@@ -236,24 +236,24 @@ private:
 
   std::vector<std::string> seg1_records_;
   std::string seg1_tail_;
-  std::deque<AxisSpec> axes_;
+  std::deque<AxisFixture> axes_;
   std::optional<int32_t> axis_count_;
-  struct IncSpec {
+  struct IncFixture {
     std::string name, label, text;
   };
-  std::vector<IncSpec> incs_;
+  std::vector<IncFixture> incs_;
   std::optional<int32_t> inc_count_;
-  struct WeightSpec {
+  struct WeightFixture {
     int matrix;
     std::string label, text;
   };
-  std::vector<WeightSpec> weights_;
+  std::vector<WeightFixture> weights_;
   std::deque<Respondent> cases_;
   IntermedSizes sizes_;
-  std::vector<DescripSpec> descrips_;
+  std::vector<DescripEntry> descrips_;
   std::optional<std::string> descrips_text_;
   bool descrips_plain_ = false;
-  std::map<std::string, HeaderSpec> headers_;
+  std::map<std::string, HeaderFields> headers_;
   std::vector<std::pair<std::string, std::function<void(std::string &)>>> edits_;
   std::set<std::string> omitted_;
   std::map<std::string, std::string> replaced_;
