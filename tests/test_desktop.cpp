@@ -20,7 +20,6 @@
 
 #include "desktop/brindleDlg.h"
 #include "testsupport/process.h"
-#include "testsupport/runfiles_writer.h"
 #include "testsupport/scripted_window.h"
 
 namespace {
@@ -419,16 +418,10 @@ std::map<std::string, std::string> directory_files(const std::string &directory)
   return files;
 }
 
+// A copy of the bundled sample run directory.
 void write_sample_run(const std::string &directory) {
-  RunDirectory run;
-  run.title("Desktop survey");
-  run.axis("q1").title("Gender").element("Male").element("Female");
-  run.axis("q2").title("Brands used").element("Brand A").element("Brand B").multi();
-  run.inc("age");
-  run.respondent().choose("q1", 0).choose("q2", {0, 1}).value("age", 34);
-  run.respondent().choose("q1", 1).choose("q2", 1).value("age", 51.5f);
-  run.respondent().choose("q2", 0);
-  run.write(directory);
+  for (const auto &entry : std::filesystem::directory_iterator(ZN_SAMPLE_RUN))
+    std::filesystem::copy_file(entry.path(), std::filesystem::path(directory) / entry.path().filename());
 }
 
 class DesktopProgramTest : public ::testing::Test {
