@@ -2,6 +2,8 @@
 // the heading and the printing of truncated numbers.
 #include "writers/describe.h"
 
+#include "writers/data.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -67,4 +69,41 @@ void format_truncated(char *out, size_t size, double value) {
     std::snprintf(out, size, "%lld", static_cast<long long>(t));
   else
     std::snprintf(out, size, "%.0f", t);
+}
+
+void write_range(FILE *out, const NumericStats *stats, const RangeFormats &formats) {
+  if (stats->kind == 2) {
+    char low[64];
+    char high[64];
+    format_truncated(low, sizeof low, stats->min);
+    format_truncated(high, sizeof high, stats->max);
+    if (formats.one_whole && truncated(stats->min) == truncated(stats->max))
+      std::fprintf(out, formats.one_whole, high);
+    else
+      std::fprintf(out, formats.whole_range, low, high);
+  } else if (stats->min == stats->max) {
+    std::fprintf(out, formats.one_real, stats->decimals, static_cast<double>(stats->max));
+  } else {
+    std::fprintf(out, formats.real_range, stats->decimals, static_cast<double>(stats->min), stats->decimals,
+                 static_cast<double>(stats->max));
+  }
+}
+
+void write_variables(FILE *out, const DescEntry *list, const VariableLayout &layout) {
+  long long position = 1;
+  for (const DescEntry *head = list; head; head = head->next) {
+    long long length = field_length(head);
+    long long start = position;
+    long long finish = position + length - 1;
+    position += length;
+    std::fputc('\n', out);
+    if (head->member_count > 1) {
+      int member = 1;
+      for (const DescEntry *m = head; m; m = m->next_member) layout.variable(out, m, member++, start, finish);
+      std::fputs(layout.group_end, out);
+    } else {
+      layout.variable(out, head, 0, start, finish);
+      std::fputs(layout.single_end, out);
+    }
+  }
 }

@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <ctime>
 
+#include <cstdio>
+
+struct DescEntry;
+struct NumericStats;
 struct StatVar;
 
 // The label text: the output label when it is not empty, else the output name without
@@ -27,3 +31,25 @@ const char *month_letters(int month);
 void format_truncated(char *out, size_t size, double value);
 // The value truncated toward zero, for comparing two truncated values.
 double truncated(double value);
+
+// How one description format prints the range of a numeric variable: whole numbers
+// (truncated toward zero) with "%s", other values with "%.*f" and their decimals.
+struct RangeFormats {
+  const char *one_whole; // minimum equals maximum; null: printed with whole_range
+  const char *whole_range;
+  const char *one_real; // minimum equals maximum
+  const char *real_range;
+};
+void write_range(FILE *out, const NumericStats *stats, const RangeFormats &formats);
+
+// How one description format writes its variables.
+struct VariableLayout {
+  // Writes one entry: member is 0 for a head that is not a group, else the member's
+  // number in its group (1 for the head); start and finish are the field's columns.
+  void (*variable)(FILE *out, const DescEntry *entry, int member, long long start, long long finish);
+  const char *group_end;  // after the members of a group
+  const char *single_end; // after any other head
+};
+// Writes every head of the description list, each after a line feed, with the field
+// positions of the fixed-column data.
+void write_variables(FILE *out, const DescEntry *list, const VariableLayout &layout);

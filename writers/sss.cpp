@@ -16,23 +16,12 @@ namespace {
 
 int variable_counter = 0;
 
-void write_range(FILE *out, const NumericStats *stats) {
-  if (stats->kind == 2) {
-    char low[64];
-    char high[64];
-    format_truncated(low, sizeof low, stats->min);
-    format_truncated(high, sizeof high, stats->max);
-    if (truncated(stats->min) == truncated(stats->max))
-      std::fputs(high, out);
-    else
-      std::fprintf(out, "%s to %s", low, high);
-  } else if (stats->min == stats->max) {
-    std::fprintf(out, "%.*f \"the only valid value\"", stats->decimals, static_cast<double>(stats->max));
-  } else {
-    std::fprintf(out, "%.*f to %.*f", stats->decimals, static_cast<double>(stats->min), stats->decimals,
-                 static_cast<double>(stats->max));
-  }
-}
+const RangeFormats range_formats = {
+    "%s",
+    "%s to %s",
+    "%.*f \"the only valid value\"",
+    "%.*f to %.*f",
+};
 
 // The variable section of an entry; member is 0 for a head that is not a group, else
 // the member's number in its group (1 for the head).
@@ -54,7 +43,7 @@ void write_variable(FILE *out, const DescEntry *entry, int member, long long sta
   }
   if (var->kind == kind_numeric) {
     std::fputs("\t\t\t\tValues\n\t\t\t\t\t", out);
-    if (entry->stats) write_range(out, entry->stats);
+    if (entry->stats) write_range(out, entry->stats, range_formats);
     std::fputs("\n\t\t\t\tEnd Values\n", out);
     return;
   }
@@ -69,6 +58,9 @@ void write_variable(FILE *out, const DescEntry *entry, int member, long long sta
     std::fputs("\t\t\t\tEnd Values\n", out);
   }
 }
+
+const VariableLayout variable_layout = {write_variable, "\t\t\t\tEnd Values\n\t\t\tEnd Variable\n",
+                                        "\t\t\tEnd Variable\n"};
 
 } // namespace
 
@@ -107,22 +99,7 @@ void write_sss_description(const char *description_file, const char *data_file) 
   cr_data(data_file, &data_writers[writer_measuring], 1);
 
   variable_counter = 0;
-  long long position = 1;
-  for (const DescEntry *head = list; head; head = head->next) {
-    long long length = field_length(head);
-    long long start = position;
-    long long finish = position + length - 1;
-    position += length;
-    std::fputc('\n', out);
-    if (head->member_count > 1) {
-      int member = 1;
-      for (const DescEntry *m = head; m; m = m->next_member) write_variable(out, m, member++, start, finish);
-      std::fputs("\t\t\t\tEnd Values\n\t\t\tEnd Variable\n", out);
-    } else {
-      write_variable(out, head, 0, start, finish);
-      std::fputs("\t\t\tEnd Variable\n", out);
-    }
-  }
+  write_variables(out, list, variable_layout);
   std::fputs("\t\tEnd Record\n\tEnd Survey\nEnd SSS\n", out);
   std::fclose(out);
 }

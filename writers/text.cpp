@@ -33,27 +33,16 @@ const char *const explanation[] = {
 // The number of the last field given out; every column of survey.csv gets the next.
 int field_number = 0;
 
-void write_range(FILE *out, const NumericStats *stats) {
-  if (stats->kind == 2) {
-    char low[64];
-    char high[64];
-    format_truncated(low, sizeof low, stats->min);
-    format_truncated(high, sizeof high, stats->max);
-    if (truncated(stats->min) == truncated(stats->max))
-      std::fprintf(out, "Range: %s", high);
-    else
-      std::fprintf(out, "Range: %s to %s", low, high);
-  } else if (stats->min == stats->max) {
-    std::fprintf(out, "Range: %.*f", stats->decimals, static_cast<double>(stats->max));
-  } else {
-    std::fprintf(out, "Range: %.*f to %.*f", stats->decimals, static_cast<double>(stats->min), stats->decimals,
-                 static_cast<double>(stats->max));
-  }
-}
+const RangeFormats range_formats = {
+    "Range: %s",
+    "Range: %s to %s",
+    "Range: %.*f",
+    "Range: %.*f to %.*f",
+};
 
 // The text of an entry; member is 0 for a head that is not a group, else the member's
 // number in its group (1 for the head).
-void write_variable(FILE *out, const DescEntry *entry, int member) {
+void write_variable(FILE *out, const DescEntry *entry, int member, long long, long long) {
   const StatVar *var = entry->var;
   if (member <= 1) {
     std::fprintf(out, "\nVariable: %s\n", description_name_text(var));
@@ -66,7 +55,7 @@ void write_variable(FILE *out, const DescEntry *entry, int member) {
   }
   if (var->kind == kind_numeric) {
     std::fprintf(out, "Field: %d\n", ++field_number);
-    if (entry->stats) write_range(out, entry->stats);
+    if (entry->stats) write_range(out, entry->stats, range_formats);
     return;
   }
   // Every other variable has one column: a single variable (with or without codes) and
@@ -82,6 +71,9 @@ void write_variable(FILE *out, const DescEntry *entry, int member) {
   }
   std::fputc('\n', out);
 }
+
+// survey.txt names fields by their column numbers, not by character positions.
+const VariableLayout variable_layout = {write_variable, "", ""};
 
 } // namespace
 
@@ -109,14 +101,6 @@ void write_text_description(const char *description_file, const char *data_file)
   cr_data(data_file, &data_writers[writer_measuring], 1);
 
   field_number = 0;
-  for (const DescEntry *head = list; head; head = head->next) {
-    std::fputc('\n', out);
-    if (head->member_count > 1) {
-      int member = 1;
-      for (const DescEntry *m = head; m; m = m->next_member) write_variable(out, m, member++);
-    } else {
-      write_variable(out, head, 0);
-    }
-  }
+  write_variables(out, list, variable_layout);
   std::fclose(out);
 }

@@ -44,21 +44,12 @@ bool is_ascii_punctuation(unsigned char c) {
 
 int variable_counter = 0;
 
-void write_range(FILE *out, const NumericStats *stats) {
-  if (stats->kind == 2) {
-    char from[64];
-    char to[64];
-    format_truncated(from, sizeof from, stats->min);
-    format_truncated(to, sizeof to, stats->max);
-    std::fprintf(out, "<range from=\"%s\" to=\"%s\"/>\n", from, to);
-  } else if (stats->min == stats->max) {
-    std::fprintf(out, "<value code=\"%.*f\">the only valid value</value>\n", stats->decimals,
-                 static_cast<double>(stats->max));
-  } else {
-    std::fprintf(out, "<range from=\"%.*f\" to=\"%.*f\"/>\n", stats->decimals, static_cast<double>(stats->min),
-                 stats->decimals, static_cast<double>(stats->max));
-  }
-}
+const RangeFormats range_formats = {
+    nullptr,
+    "<range from=\"%s\" to=\"%s\"/>\n",
+    "<value code=\"%.*f\">the only valid value</value>\n",
+    "<range from=\"%.*f\" to=\"%.*f\"/>\n",
+};
 
 // The variable block of an entry; member is 0 for a head that is not a group, else the
 // member's number in its group (1 for the head).
@@ -82,7 +73,7 @@ void write_variable(FILE *out, const DescEntry *entry, int member, long long sta
   }
   if (var->kind == kind_numeric) {
     std::fputs("\t\t\t\t<values>\n\t\t\t\t\t", out);
-    if (entry->stats) write_range(out, entry->stats);
+    if (entry->stats) write_range(out, entry->stats, range_formats);
     std::fputs("\t\t\t\t</values>\n", out);
     return;
   }
@@ -98,6 +89,9 @@ void write_variable(FILE *out, const DescEntry *entry, int member, long long sta
     std::fputs("\t\t\t\t</values>\n", out);
   }
 }
+
+const VariableLayout variable_layout = {write_variable, "\t\t\t\t</values>\n\t\t\t</variable>\n",
+                                        "\t\t\t</variable>\n"};
 
 } // namespace
 
@@ -160,22 +154,7 @@ void write_xml_description(const char *description_file, const char *data_file) 
   cr_data(data_file, &data_writers[writer_measuring], 1);
 
   variable_counter = 0;
-  long long position = 1;
-  for (const DescEntry *head = list; head; head = head->next) {
-    long long length = field_length(head);
-    long long start = position;
-    long long finish = position + length - 1;
-    position += length;
-    std::fputc('\n', out);
-    if (head->member_count > 1) {
-      int member = 1;
-      for (const DescEntry *m = head; m; m = m->next_member) write_variable(out, m, member++, start, finish);
-      std::fputs("\t\t\t\t</values>\n\t\t\t</variable>\n", out);
-    } else {
-      write_variable(out, head, 0, start, finish);
-      std::fputs("\t\t\t</variable>\n", out);
-    }
-  }
+  write_variables(out, list, variable_layout);
   std::fputs("\t\t</record>\n\t</survey>\n</sss>\n", out);
   std::fclose(out);
 }
