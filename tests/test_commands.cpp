@@ -194,38 +194,5 @@ TEST_F(CommandFileTest, FixedFormatRequestIsOnlyReported) {
   EXPECT_NE(text.find("DATA LIST FILE=\"data.qsp\" FREE/\n"), std::string::npos);
 }
 
-TEST(CommandsEndToEnd, SurveyConvertedByZn2statra) {
-  TempDir dir;
-  RunDirectory run;
-  run.title("Brand survey").title("Wave \"2\" & more");
-  run.axis("gender").title("Gender").element("Male").element("Female");
-  run.axis("brands")
-      .title("Brands used")
-      .title("Base: all")
-      .element("Brand A")
-      .element("Brand B")
-      .text_line("Base: all")
-      .multi();
-  run.axis("region").title("Region").element("North").element("South").element("Caf\xe9 <east>");
-  run.inc("age", "", "Age of respondent");
-  run.inc("spend", "", "Weekly spend");
-  run.weight(3);
-  run.respondent()
-      .choose("gender", 0)
-      .choose("brands", {0, 1})
-      .choose("region", 2)
-      .value("age", 34)
-      .value("spend", 12.5f)
-      .weight(3, 1.25f);
-  run.respondent().choose("gender", 1).value("age", 61).value("spend", missing_inc_value).weight(3, 0.5f);
-  run.respondent().choose("brands", 1).choose("region", 0).value("age", 19).value("spend", 100.0f).weight(3, 2.0f);
-  run.write(dir.path());
-
-  ProcessResult r = run_program(built_program("zn2statra"), {}, dir.path());
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(r.out, "Produced files commands.qsp and data.qsp\n\n Job completed.\n");
-  EXPECT_EQ(read_file(dir.file("commands.qsp")), read_file(std::string(ZN_TEST_DATA_DIR) + "/expected/commands.qsp"));
-  EXPECT_EQ(read_file(dir.file("data.qsp")), read_file(std::string(ZN_TEST_DATA_DIR) + "/expected/data.qsp"));
-}
 
 } // namespace
