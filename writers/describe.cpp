@@ -89,6 +89,30 @@ void write_range(FILE *out, const NumericStats *stats, const RangeFormats &forma
   }
 }
 
+void write_values(FILE *out, const DescEntry *entry, int member, const ValueTexts &texts) {
+  const StatVar *var = entry->var;
+  if (member != 0) {
+    if (member == 1) std::fputs(texts.open, out);
+    std::fprintf(out, texts.value, member, texts.quote(description_member_label(var)).c_str());
+    return;
+  }
+  if (var->kind == kind_numeric) {
+    std::fputs(texts.range_open, out);
+    if (entry->stats) write_range(out, entry->stats, texts.range);
+    std::fputs(texts.range_close, out);
+    return;
+  }
+  const ValueLabelSet &values = var->output->values;
+  if (var->kind == kind_multiple || values.count <= 0) return;
+  std::fputs(texts.open, out);
+  for (int32_t i = 0; i < values.count; i++) {
+    const char *label = values.labels ? values.labels[i] : nullptr;
+    if (!label || !label[0]) continue;
+    std::fprintf(out, texts.value, static_cast<int>(values.codes[i]), texts.quote(label).c_str());
+  }
+  std::fputs(texts.close, out);
+}
+
 void write_variables(FILE *out, const DescEntry *list, const VariableLayout &layout) {
   long long position = 1;
   for (const DescEntry *head = list; head; head = head->next) {

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include <cstdio>
+#include <string>
 
 struct DescEntry;
 struct NumericStats;
@@ -41,6 +42,20 @@ struct RangeFormats {
   const char *real_range;
 };
 void write_range(FILE *out, const NumericStats *stats, const RangeFormats &formats);
+
+// How a Triple-S description writes the values of a variable.
+struct ValueTexts {
+  const char *open;        // before the value lines
+  const char *value;       // one value line, from a code ("%d") and a quoted label ("%s")
+  const char *close;       // after the value lines of a single variable
+  const char *range_open;  // before the range of a numeric variable
+  const char *range_close; // after it
+  std::string (*quote)(const char *text);
+  RangeFormats range;
+};
+// The values of an entry: the value line of a group member (its number and member
+// label), the range of a numeric variable, or the labelled codes of a single variable.
+void write_values(FILE *out, const DescEntry *entry, int member, const ValueTexts &texts);
 
 // How one description format writes its variables.
 struct VariableLayout {

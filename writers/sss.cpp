@@ -16,11 +16,19 @@ namespace {
 
 int variable_counter = 0;
 
-const RangeFormats range_formats = {
-    "%s",
-    "%s to %s",
-    "%.*f \"the only valid value\"",
-    "%.*f to %.*f",
+const ValueTexts value_texts = {
+    "\t\t\t\tValues\n",
+    "\t\t\t\t\t%d \"%s\"\n",
+    "\t\t\t\tEnd Values\n",
+    "\t\t\t\tValues\n\t\t\t\t\t",
+    "\n\t\t\t\tEnd Values\n",
+    sss_quote,
+    {
+        "%s",
+        "%s to %s",
+        "%.*f \"the only valid value\"",
+        "%.*f to %.*f",
+    },
 };
 
 // The variable section of an entry; member is 0 for a head that is not a group, else
@@ -36,27 +44,7 @@ void write_variable(FILE *out, const DescEntry *entry, int member, long long sta
     if (finish != start) std::fprintf(out, " to %lld", finish);
     std::fputc('\n', out);
   }
-  if (member != 0) {
-    if (member == 1) std::fputs("\t\t\t\tValues\n", out);
-    std::fprintf(out, "\t\t\t\t\t%d \"%s\"\n", member, sss_quote(description_member_label(var)).c_str());
-    return;
-  }
-  if (var->kind == kind_numeric) {
-    std::fputs("\t\t\t\tValues\n\t\t\t\t\t", out);
-    if (entry->stats) write_range(out, entry->stats, range_formats);
-    std::fputs("\n\t\t\t\tEnd Values\n", out);
-    return;
-  }
-  const ValueLabelSet &values = var->output->values;
-  if (var->kind != kind_multiple && values.count > 0) {
-    std::fputs("\t\t\t\tValues\n", out);
-    for (int32_t i = 0; i < values.count; i++) {
-      const char *label = values.labels ? values.labels[i] : nullptr;
-      if (!label || !label[0]) continue;
-      std::fprintf(out, "\t\t\t\t\t%d \"%s\"\n", static_cast<int>(values.codes[i]), sss_quote(label).c_str());
-    }
-    std::fputs("\t\t\t\tEnd Values\n", out);
-  }
+  write_values(out, entry, member, value_texts);
 }
 
 const VariableLayout variable_layout = {write_variable, "\t\t\t\tEnd Values\n\t\t\tEnd Variable\n",

@@ -44,11 +44,19 @@ bool is_ascii_punctuation(unsigned char c) {
 
 int variable_counter = 0;
 
-const RangeFormats range_formats = {
-    nullptr,
-    "<range from=\"%s\" to=\"%s\"/>\n",
-    "<value code=\"%.*f\">the only valid value</value>\n",
-    "<range from=\"%.*f\" to=\"%.*f\"/>\n",
+const ValueTexts value_texts = {
+    "\t\t\t\t<values>\n",
+    "\t\t\t\t\t<value code=\"%d\">%s</value>\n",
+    "\t\t\t\t</values>\n",
+    "\t\t\t\t<values>\n\t\t\t\t\t",
+    "\t\t\t\t</values>\n",
+    xml_escape,
+    {
+        nullptr,
+        "<range from=\"%s\" to=\"%s\"/>\n",
+        "<value code=\"%.*f\">the only valid value</value>\n",
+        "<range from=\"%.*f\" to=\"%.*f\"/>\n",
+    },
 };
 
 // The variable block of an entry; member is 0 for a head that is not a group, else the
@@ -65,29 +73,7 @@ void write_variable(FILE *out, const DescEntry *entry, int member, long long sta
     if (finish != start) std::fprintf(out, " finish=\"%lld\"", finish);
     std::fputs("/>\n", out);
   }
-  if (member != 0) {
-    if (member == 1) std::fputs("\t\t\t\t<values>\n", out);
-    std::fprintf(out, "\t\t\t\t\t<value code=\"%d\">%s</value>\n", member,
-                 xml_escape(description_member_label(var)).c_str());
-    return;
-  }
-  if (var->kind == kind_numeric) {
-    std::fputs("\t\t\t\t<values>\n\t\t\t\t\t", out);
-    if (entry->stats) write_range(out, entry->stats, range_formats);
-    std::fputs("\t\t\t\t</values>\n", out);
-    return;
-  }
-  const ValueLabelSet &values = var->output->values;
-  if (var->kind != kind_multiple && values.count > 0) {
-    std::fputs("\t\t\t\t<values>\n", out);
-    for (int32_t i = 0; i < values.count; i++) {
-      const char *label = values.labels ? values.labels[i] : nullptr;
-      if (!label || !label[0]) continue;
-      std::fprintf(out, "\t\t\t\t\t<value code=\"%d\">%s</value>\n", static_cast<int>(values.codes[i]),
-                   xml_escape(label).c_str());
-    }
-    std::fputs("\t\t\t\t</values>\n", out);
-  }
+  write_values(out, entry, member, value_texts);
 }
 
 const VariableLayout variable_layout = {write_variable, "\t\t\t\t</values>\n\t\t\t</variable>\n",
