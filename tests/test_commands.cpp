@@ -194,5 +194,4 @@ TEST_F(CommandFileTest, FixedFormatRequestIsOnlyReported) {
   EXPECT_NE(text.find("DATA LIST FILE=\"data.qsp\" FREE/\n"), std::string::npos);
 }
 
-
 } // namespace

@@ -155,5 +155,4 @@ TEST_F(SssDescriptionTest, TitleAndRanges) {
             std::string::npos);
 }
 
-
 } // namespace

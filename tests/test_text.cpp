@@ -118,5 +118,4 @@ TEST_F(TextDescriptionTest, UnknownTitleAndRealRange) {
   EXPECT_NE(text.find("Field: 3\nRange: 5000000000"), std::string::npos) << text;
 }
 
-
 } // namespace

@@ -227,5 +227,4 @@ TEST_F(XmlDescriptionTest, WidenedFieldsMoveThePositions) {
   EXPECT_EQ(read_file("survey.asc"), "  1  0n/a\n");
 }
 
-
 } // namespace
