@@ -122,20 +122,6 @@ void build_multi_coded(Axis *axis) {
   }
 }
 
-// Reads exactly n bytes into out, growing it only as the bytes really arrive, so that
-// a damaged size field cannot make us allocate more than the file holds.
-bool read_block(FILE *file, int64_t n, std::string &out) {
-  out.clear();
-  char chunk[4096];
-  while (static_cast<int64_t>(out.size()) < n) {
-    size_t want = static_cast<size_t>(std::min<int64_t>(n - static_cast<int64_t>(out.size()), sizeof chunk));
-    size_t got = read_bytes(file, chunk, want);
-    out.append(chunk, got);
-    if (got < want) return false;
-  }
-  return true;
-}
-
 // value_bytes of intermed.q: the size of the value block that holds one number per inc.
 int32_t intermed_value_bytes() {
   FILE *file = open_run_file("intermed.q", "rb");
@@ -158,7 +144,7 @@ std::vector<std::string> read_inc_names() {
     int32_t count = get_i32(sizes);
     int32_t text_size = get_i32(sizes + 4);
     std::string text;
-    if (read_block(file, text_size > 0 ? text_size : 0, text)) {
+    if (read_block(file, static_cast<size_t>(text_size > 0 ? text_size : 0), text)) {
       for (int32_t k = 0; k < count; k++) {
         unsigned char record[inc_record_size];
         if (read_bytes(file, record, sizeof record) != sizeof record) break;

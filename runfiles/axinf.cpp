@@ -36,20 +36,6 @@ int descrips_handle = -1;
   std::exit(1);
 }
 
-// Reads size bytes into text; false when the file ends first. Read in pieces, so that
-// a size word larger than the file costs no more than the file.
-bool read_block(FILE *file, size_t size, std::string &text) {
-  char piece[8192];
-  while (size > 0) {
-    size_t want = size < sizeof piece ? size : sizeof piece;
-    size_t got = read_bytes(file, piece, want);
-    text.append(piece, got);
-    if (got < want) return false;
-    size -= got;
-  }
-  return true;
-}
-
 const char *descrips_lookup_text(const char *stem) {
   if (descrips_handle < 0) return nullptr;
   const char *text = descrip_text(descrips_handle, stem);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 inline uint16_t get_u16(const unsigned char *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline int16_t get_i16(const unsigned char *p) { return static_cast<int16_t>(get_u16(p)); }
@@ -24,3 +25,6 @@ inline float get_f32(const unsigned char *p) {
 inline size_t read_bytes(FILE *file, void *buffer, size_t n) { return n ? std::fread(buffer, 1, n, file) : 0; }
 // Skips n bytes by reading them; returns how many were skipped.
 size_t skip_bytes(FILE *file, size_t n);
+// Appends size bytes to text; false when the file ends first. Read in pieces, so that a
+// size word larger than the file costs no more than the file.
+bool read_block(FILE *file, size_t size, std::string &text);

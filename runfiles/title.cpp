@@ -16,22 +16,6 @@ namespace {
 
 constexpr size_t seg1_block_size = 196;
 
-// Reads a record's text of length bytes; false when the file ends first. The text is
-// read in pieces, so a length word larger than the file costs no more than the file.
-bool read_title_text(FILE *file, int32_t length, std::string &text) {
-  text.clear();
-  char piece[4096];
-  size_t left = static_cast<size_t>(length);
-  while (left > 0) {
-    size_t want = left < sizeof piece ? left : sizeof piece;
-    size_t got = read_bytes(file, piece, want);
-    text.append(piece, got);
-    if (got < want) return false;
-    left -= got;
-  }
-  return true;
-}
-
 } // namespace
 
 void get_title() {
@@ -49,7 +33,8 @@ void get_title() {
     if (read_bytes(file, prefix, sizeof prefix) < sizeof prefix) break;
     if (read_bytes(file, length_bytes, sizeof length_bytes) < sizeof length_bytes) break;
     int32_t length = get_i32(length_bytes);
-    if (length < 0 || !read_title_text(file, length, text)) break;
+    text.clear();
+    if (length < 0 || !read_block(file, static_cast<size_t>(length), text)) break;
     if (run_titles.count == max_titles) {
       log_printf(stderr, "Warning: seg1.qv holds more than %d title lines; the rest are ignored\n", max_titles);
       break;

@@ -73,6 +73,18 @@ size_t skip_bytes(FILE *file, size_t n) {
   return skipped;
 }
 
+bool read_block(FILE *file, size_t size, std::string &text) {
+  char piece[8192];
+  while (size > 0) {
+    size_t want = size < sizeof piece ? size : sizeof piece;
+    size_t got = read_bytes(file, piece, want);
+    text.append(piece, got);
+    if (got < want) return false;
+    size -= got;
+  }
+  return true;
+}
+
 int check_file_header(FILE *file, const char *name, int expected_type) {
   unsigned char header[run_file_header_size];
   size_t first = read_bytes(file, header, 2);
